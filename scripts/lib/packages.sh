@@ -1,0 +1,24 @@
+# Installs the Debian packages named as arguments that are not installed yet.
+# Sourced by the scripts in scripts/.
+
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ "${#missing[@]}" -eq 0 ] && return 0
+
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building and testing the engine needs.
+BUILD_PACKAGES=(cmake make g++ libgtest-dev clang-format)
