@@ -20,5 +20,7 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building and testing the engine needs.
-BUILD_PACKAGES=(cmake make g++ libgtest-dev clang-format)
+# What building the program needs: the compiler, Qt 6 Widgets, and fonts that show Japanese.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-noto-cjk)
+# What the tests need besides.
+TEST_PACKAGES=(libgtest-dev clang-format)
