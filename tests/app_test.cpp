@@ -230,6 +230,28 @@ class AppTest : public QObject {
     QCOMPARE(Form1->PanelText(0), QString("復元終了"));
   }
 
+  void convertsARealStreamAndRestoresIt() {
+    TempDir dir;
+    const std::string video = dir.File("real.m2v");
+    const Bytes before =
+        tolva::test::ReadFile(std::string(TOLVA_FIXTURES) + "/mpeg2_720x480_2997_16x9.m2v");
+    tolva::test::WriteFile(video, before);
+    ModalCloser closer;
+    Form1->Label1->setText(QString::fromStdString(video));
+    QTest::mouseClick(Form1->RadioButton3, Qt::LeftButton);
+    QTest::mouseClick(Form1->Button2, Qt::LeftButton);
+    QCOMPARE(Form1->PanelText(0), QString("29.97fpsを25fpsに変換しました"));
+    QCOMPARE(Form1->GetOffsetLine(0), std::string("52"));  // 16:9 and 29.97: 0x34
+    const Bytes after = tolva::test::ReadFile(video);
+    QCOMPARE(after.size(), before.size());
+    for (int i = 1; i < Form1->OffsetLineCount(); ++i) {
+      const size_t position = std::stoul(Form1->GetOffsetLine(i));
+      QCOMPARE(after[position], uint8_t{0x33});
+    }
+    QTest::mouseClick(Form1->Button3, Qt::LeftButton);
+    QCOMPARE(tolva::test::ReadFile(video), before);
+  }
+
   void checksTheRateOnly() {
     TempDir dir;
     const std::string video = dir.File("movie.m2v");

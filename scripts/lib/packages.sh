@@ -23,4 +23,4 @@ ensure_packages() {
 # What building the program needs: the compiler, Qt 6 Widgets, and fonts that show Japanese.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-noto-cjk)
 # What the tests need besides.
-TEST_PACKAGES=(libgtest-dev clang-format)
+TEST_PACKAGES=(libgtest-dev clang-format ffmpeg)
