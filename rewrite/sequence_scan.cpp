@@ -1,8 +1,10 @@
 #include "rewrite/sequence_scan.h"
 
+#include <cstring>
 #include <vector>
 
 #include "platform/exclusive_file.h"
+#include "platform/large_buffer.h"
 #include "rewrite/main_window_operations.h"
 
 namespace tolva {
@@ -38,7 +40,7 @@ class HeaderScan {
   bool ScanPasses(const platform::ExclusiveFile& file) {
     const uint64_t final_pass = result_.size / kChunkSize;
     const size_t final_bytes = static_cast<size_t>(result_.size % kChunkSize);
-    std::vector<uint8_t> buffer(result_.size >= kChunkSize ? kChunkSize + kOverlap : final_bytes);
+    platform::LargeBuffer buffer(result_.size >= kChunkSize ? kChunkSize + kOverlap : final_bytes);
 
     for (uint64_t pass = 0; pass <= final_pass; ++pass) {
       form_.SetProgress(static_cast<int>((pass + 1) * 100 / (final_pass + 1)));
@@ -47,12 +49,12 @@ class HeaderScan {
       const bool is_final = pass == final_pass;
       const uint64_t pass_start = pass * kChunkSize;
       const size_t wanted = is_final ? final_bytes : kChunkSize + kOverlap;
-      const size_t got = file.ReadAt(pass_start, std::span(buffer.data(), wanted));
+      const size_t got = file.ReadAt(pass_start, buffer.First(wanted));
       // A window is examined only when all its bytes came from this pass's read.
       const size_t last_window = is_final ? final_bytes : kChunkSize;
-      const bool went_on =
-          ForEachStartCode(std::span<const uint8_t>(buffer.data(), got), last_window,
-                           [&](size_t j) { return ExamineWindow(&buffer[j], pass_start + j); });
+      const bool went_on = ForEachStartCode(
+          std::span<const uint8_t>(buffer.data(), got), last_window,
+          [&](size_t j) { return ExamineWindow(buffer.data() + j, pass_start + j); });
       if (!went_on) return false;
     }
     return true;

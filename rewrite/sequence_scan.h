@@ -6,11 +6,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <string>
 
 #include "rewrite/frame_rate_table.h"
+#include "rewrite/start_code_search.h"
 
 namespace tolva {
 
@@ -33,19 +33,9 @@ template <typename Visit>
 bool ForEachStartCode(std::span<const uint8_t> bytes, size_t last_window, Visit&& visit) {
   if (bytes.size() < kHeaderSize) return true;
   const size_t last = std::min(last_window, bytes.size() - kHeaderSize);
-  // The last start-code byte, 0xB3, is rare in video data; memchr finds it at memory speed.
-  const uint8_t* const base = bytes.data();
-  const uint8_t* cursor = base + 3;
-  const uint8_t* const end = base + last + 4;
-  while (cursor < end) {
-    const void* hit = std::memchr(cursor, kStartCode[3], static_cast<size_t>(end - cursor));
-    if (hit == nullptr) break;
-    const auto* b3 = static_cast<const uint8_t*>(hit);
-    const size_t j = static_cast<size_t>(b3 - base) - 3;
-    if (b3[-3] == kStartCode[0] && b3[-2] == kStartCode[1] && b3[-1] == kStartCode[2]) {
-      if (!visit(j)) return false;
-    }
-    cursor = b3 + 1;
+  for (size_t j = NextStartCode(bytes.data(), 0, last); j != kNoStartCode;
+       j = NextStartCode(bytes.data(), j + 1, last)) {
+    if (!visit(j)) return false;
   }
   return true;
 }
