@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "platform/fault_injection.h"
 
 namespace tolva::platform {
 
@@ -35,6 +36,7 @@ SharedReadFile::SharedReadFile(const std::string& path) {
 SharedReadFile::~SharedReadFile() { Close(); }
 
 size_t SharedReadFile::Read(std::span<uint8_t> buffer) {
+  if (const int err = InjectedFault(FileCall::kReadText)) throw IoErrorFromErrno(err);
   for (;;) {
     const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
     if (n >= 0) return static_cast<size_t>(n);

@@ -9,6 +9,15 @@
 
 namespace tolva::platform {
 
+// What tells one state of a file from another: the same file, the same length, not written since.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modified_ns = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class ExclusiveFile {
  public:
   enum class Access { kRead, kReadWrite };
@@ -25,6 +34,7 @@ class ExclusiveFile {
 
   // Size in bytes, asked anew each time.
   uint64_t Size() const;
+  FileIdentity Identity() const;
 
   // Reads up to buffer.size() bytes at the absolute position `position`; gives the number read,
   // which is short only at the end of the file or when the read fails.

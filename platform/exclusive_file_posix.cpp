@@ -9,6 +9,7 @@
 
 #include "platform/errors.h"
 #include "platform/exclusive_file.h"
+#include "platform/fault_injection.h"
 
 namespace tolva::platform {
 
@@ -28,7 +29,7 @@ ExclusiveFile ExclusiveFile::Open(const std::string& path, Access access) {
   // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is refused below anyway.
   const int flags =
       (access == Access::kRead ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  const int fd = ::open(path.c_str(), flags);
+  const int fd = InjectedFault(FileCall::kOpen) != 0 ? -1 : ::open(path.c_str(), flags);
   if (fd < 0) throw FileOpenError(path);
 
   struct stat st {};
@@ -62,9 +63,18 @@ uint64_t ExclusiveFile::Size() const {
   return static_cast<uint64_t>(st.st_size);
 }
 
+FileIdentity ExclusiveFile::Identity() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) throw IoErrorFromErrno(errno);
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+          static_cast<uint64_t>(st.st_size),
+          static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 size_t ExclusiveFile::ReadAt(uint64_t position, std::span<uint8_t> buffer) const {
   size_t done = 0;
   while (done < buffer.size()) {
+    if (InjectedFault(FileCall::kRead) != 0) break;
     const ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done,
                               static_cast<off_t>(position + done));
     if (n < 0 && errno == EINTR) continue;
@@ -76,6 +86,7 @@ size_t ExclusiveFile::ReadAt(uint64_t position, std::span<uint8_t> buffer) const
 
 bool ExclusiveFile::WriteByteAt(uint64_t position, uint8_t value) {
   if (position > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
+  if (InjectedFault(FileCall::kWriteByte) != 0) return false;
   ssize_t n;
   do {
     n = ::pwrite(fd_, &value, 1, static_cast<off_t>(position));

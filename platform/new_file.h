@@ -27,6 +27,8 @@ class NewFile {
 
  private:
   void Flush();
+  // Links the file under its name; the errno of the failure, or 0.
+  int LinkToName() const;
   void Discard();
 
   std::string path_;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "platform/fault_injection.h"
 #include "platform/new_file.h"
 
 namespace tolva::platform {
@@ -50,6 +51,7 @@ void SyncFolder(const std::string& folder) {
 }  // namespace
 
 NewFile::NewFile(std::string path) : path_(std::move(path)) {
+  if (const int err = InjectedFault(FileCall::kCreate)) throw IoErrorFromErrno(err);
   fd_ = ::open(FolderOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kFileMode);
   if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
     fd_ = CreateTempBeside(path_, temp_path_);
@@ -67,6 +69,7 @@ void NewFile::Write(std::string_view bytes) {
 
 void NewFile::Flush() {
   size_t done = 0;
+  if (const int err = InjectedFault(FileCall::kWrite)) throw IoErrorFromErrno(err);
   while (done < buffer_.size()) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -78,14 +81,11 @@ void NewFile::Flush() {
 
 NewFile::CommitResult NewFile::Commit() {
   Flush();
+  if (const int err = InjectedFault(FileCall::kSync)) throw IoErrorFromErrno(err);
   if (::fsync(fd_) != 0) throw IoErrorFromErrno(errno);
 
-  // link() never replaces: it fails with EEXIST when the name is taken.
-  const int rc = temp_path_.empty() ? ::linkat(AT_FDCWD, ProcFdPath(fd_).c_str(), AT_FDCWD,
-                                               path_.c_str(), AT_SYMLINK_FOLLOW)
-                                    : ::link(temp_path_.c_str(), path_.c_str());
-  if (rc != 0) {
-    const int err = errno;
+  const int err = LinkToName();
+  if (err != 0) {
     struct stat st {};
     const bool taken_by_file =
         err == EEXIST && ::stat(path_.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -99,6 +99,15 @@ NewFile::CommitResult NewFile::Commit() {
   Discard();
   SyncFolder(FolderOf(path_));
   return CommitResult::kCreated;
+}
+
+int NewFile::LinkToName() const {
+  if (const int err = InjectedFault(FileCall::kLink)) return err;
+  // link() never replaces: it fails with EEXIST when the name is taken.
+  const int rc = temp_path_.empty() ? ::linkat(AT_FDCWD, ProcFdPath(fd_).c_str(), AT_FDCWD,
+                                               path_.c_str(), AT_SYMLINK_FOLLOW)
+                                    : ::link(temp_path_.c_str(), path_.c_str());
+  return rc == 0 ? 0 : errno;
 }
 
 void NewFile::Discard() {

@@ -56,7 +56,9 @@ RewriteEnd RewriteFrameRate(MainWindowOperations& form, const ScanResult& scan) 
 
   auto video =
       platform::ExclusiveFile::Open(scan.path, platform::ExclusiveFile::Access::kReadWrite);
-  if (video.Size() != scan.size) throw ChangedSinceScan(scan.path);
+  // Another file under the same name, or one written since the scan, may hold other bytes at
+  // the listed positions: nothing is written then.
+  if (video.Identity() != scan.identity) throw ChangedSinceScan(scan.path);
   form.SetPanelText(0, ConversionText(scan, "に変換中です"));
 
   // The record of the original comes first: once it is on the disk, nothing below can lose it.

@@ -15,8 +15,8 @@ enum class RewriteEnd {
 
 // Rewrites the file that `scan` went through completely. The restore file is on the disk before
 // the first byte changes; when it cannot be made, the video stays untouched and IoError is
-// raised. Raises FileOpenError when the file cannot be opened for writing, and Error when its
-// size changed since the scan.
+// raised. Raises FileOpenError when the file cannot be opened for writing, and Error when it was
+// replaced, resized or written since the scan.
 RewriteEnd RewriteFrameRate(MainWindowOperations& form, const ScanResult& scan);
 
 }  // namespace tolva

@@ -22,7 +22,8 @@ class HeaderScan {
 
   ScanResult Run() {
     auto file = platform::ExclusiveFile::Open(result_.path, platform::ExclusiveFile::Access::kRead);
-    result_.size = file.Size();
+    result_.identity = file.Identity();
+    result_.size = result_.identity.size;
     if (result_.size > kMaxFileSize) {
       form_.ShowMessage(kTooLarge);
       result_.end = ScanEnd::kTooLarge;

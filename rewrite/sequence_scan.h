@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "platform/exclusive_file.h"
 #include "rewrite/frame_rate_table.h"
 #include "rewrite/start_code_search.h"
 
@@ -52,6 +53,7 @@ struct ScanResult {
   ScanEnd end = ScanEnd::kComplete;
   std::string path;
   uint64_t size = 0;
+  platform::FileIdentity identity;  // the file as the scan read it
   bool header_found = false;
   uint8_t old_byte = 0;
   std::string old_rate_name;  // empty when no header was found

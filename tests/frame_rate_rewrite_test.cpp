@@ -150,18 +150,37 @@ TEST(TheRewrite, leavesAFileHeldByAnotherProgramUntouched) {
   EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
 }
 
-TEST(TheRewrite, writesNothingWhenTheFileChangedSizeAfterTheScan) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  const Bytes before = VideoWithHeaders(2);
-  WriteFile(path, before);
-  FakeMainWindow form;
-  const ScanResult scan = ScanSequenceHeaders(form, path);
-  WriteFile(path, Bytes(before.begin(), before.begin() + 150));  // cut behind our back
-  EXPECT_THROW(RewriteFrameRate(form, scan), Error);
-  EXPECT_EQ(ReadFile(path), Bytes(before.begin(), before.begin() + 150));
-  EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
-  EXPECT_TRUE(form.messages.empty());
+TEST(TheRewrite, writesNothingWhenTheFileChangedAfterTheScan) {
+  using Change = std::function<void(const std::string&, const Bytes&)>;
+  const std::pair<const char*, Change> cases[] = {
+      {"cut shorter", [](const std::string& p,
+                         const Bytes& b) { WriteFile(p, Bytes(b.begin(), b.begin() + 150)); }},
+      {"replaced by another file of the same size",
+       [](const std::string& p, const Bytes& b) {
+         WriteFile(p + ".new", b);
+         std::filesystem::rename(p + ".new", p);
+       }},
+      {"written in place",
+       [](const std::string& p, const Bytes&) {
+         ::usleep(20000);  // a later modification time, at any timestamp granularity
+         PutBytes(p, 50, Bytes{0x01});
+       }},
+  };
+  for (const auto& [what, change] : cases) {
+    SCOPED_TRACE(what);
+    TempDir dir;
+    const std::string path = dir.File("movie.m2v");
+    const Bytes before = VideoWithHeaders(2);
+    WriteFile(path, before);
+    FakeMainWindow form;
+    const ScanResult scan = ScanSequenceHeaders(form, path);
+    change(path, before);
+    const Bytes changed = ReadFile(path);
+    EXPECT_THROW(RewriteFrameRate(form, scan), Error);
+    EXPECT_EQ(ReadFile(path), changed);
+    EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
+    EXPECT_TRUE(form.messages.empty());
+  }
 }
 
 TEST(TheRewrite, keepsAnExistingRestoreFileAndSaysSoAfterTheWrites) {
