@@ -24,3 +24,5 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-noto-cjk)
 # What the tests need besides.
 TEST_PACKAGES=(libgtest-dev clang-format ffmpeg)
+# What fuzzing needs: clang with libFuzzer and the sanitizer runtimes.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
