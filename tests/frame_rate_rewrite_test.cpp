@@ -32,6 +32,15 @@ Bytes VideoWithHeaders(int count, const Bytes& header = SequenceHeader(4, 3)) {
   return bytes;
 }
 
+// A small video written into a folder of its own.
+struct SmallVideo {
+  explicit SmallVideo(int headers) : before(VideoWithHeaders(headers)) { WriteFile(path, before); }
+  TempDir dir;
+  std::string path = dir.File("movie.m2v");
+  std::string restore_file = dir.File("movie(fps).ini");
+  Bytes before;
+};
+
 std::vector<std::string> PositionLines(int count) {
   std::vector<std::string> lines;
   for (int i = 0; i < count; ++i) lines.push_back(std::to_string(i * 100 + 7));
@@ -39,22 +48,19 @@ std::vector<std::string> PositionLines(int count) {
 }
 
 TEST(TheRewrite, writesTheNewCodeAtEveryListedPositionAndNowhereElse) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  const Bytes before = VideoWithHeaders(3);
-  WriteFile(path, before);
+  const SmallVideo video(3);
   FakeMainWindow form;  // RadioButton1: 23.976
 
-  EXPECT_EQ(ChangeFrameRate(form, path), ChangeOutcome::kConverted);
+  EXPECT_EQ(ChangeFrameRate(form, video.path), ChangeOutcome::kConverted);
 
-  Bytes expected = before;
+  Bytes expected = video.before;
   for (size_t p : {7, 107, 207}) expected[p] = 0x31;  // aspect bits kept, code 1
-  EXPECT_EQ(ReadFile(path), expected);
+  EXPECT_EQ(ReadFile(video.path), expected);
   EXPECT_EQ(form.Lines(), (std::vector<std::string>{"52", "7", "107", "207"}));
   EXPECT_EQ(form.panel0_log, (std::vector<std::string>{kGettingRateInfo, kConverting, kConverted}));
   EXPECT_EQ(form.panels[1], "");
   EXPECT_EQ(form.messages, std::vector<std::string>{kFinished});
-  EXPECT_EQ(ReadText(dir.File("movie(fps).ini")), "52\r\n7\r\n107\r\n207\r\n");
+  EXPECT_EQ(ReadText(video.restore_file), "52\r\n7\r\n107\r\n207\r\n");
 }
 
 TEST(TheRewrite, movesTheGaugeBeforeEveryWrite) {
@@ -69,11 +75,9 @@ TEST(TheRewrite, movesTheGaugeBeforeEveryWrite) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.count);
-    TempDir dir;
-    const std::string path = dir.File("movie.m2v");
-    WriteFile(path, VideoWithHeaders(c.count));
+    const SmallVideo video(c.count);
     FakeMainWindow form;
-    ChangeFrameRate(form, path);
+    ChangeFrameRate(form, video.path);
     std::vector<int> gauge = c.gauge;
     gauge.insert(gauge.begin(), 100);
     EXPECT_EQ(form.progress_log, gauge);
@@ -112,10 +116,9 @@ TEST(TheRewrite, refusesAReadOnlyOrVanishedFileAfterTheScan) {
   };
   for (const auto& [what, change] : cases) {
     SCOPED_TRACE(what);
-    TempDir dir;
-    const std::string path = dir.File("movie.m2v");
-    const Bytes before = VideoWithHeaders(2);
-    WriteFile(path, before);
+    const SmallVideo video(2);
+    const std::string& path = video.path;
+    const Bytes& before = video.before;
     FakeMainWindow form;
     form.on_pump = [&, change = change](FakeMainWindow&) { change(path); };
     EXPECT_EQ(ChangeFrameRate(form, path), ChangeOutcome::kReadOnly);
@@ -128,15 +131,14 @@ TEST(TheRewrite, refusesAReadOnlyOrVanishedFileAfterTheScan) {
     if (Exists(path)) {
       EXPECT_EQ(ReadFile(path), before);
     }
-    EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
+    EXPECT_FALSE(Exists(video.restore_file));
   }
 }
 
 TEST(TheRewrite, leavesAFileHeldByAnotherProgramUntouched) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  const Bytes before = VideoWithHeaders(2);
-  WriteFile(path, before);
+  const SmallVideo video(2);
+  const std::string& path = video.path;
+  const Bytes& before = video.before;
   FakeMainWindow form;
   const ScanResult scan = ScanSequenceHeaders(form, path);
   // Another program takes the file between the scan and the rewrite.
@@ -147,7 +149,7 @@ TEST(TheRewrite, leavesAFileHeldByAnotherProgramUntouched) {
   EXPECT_EQ(ReadFile(path), before);
   EXPECT_EQ(form.panels[0], kGettingRateInfo);
   EXPECT_EQ(form.Lines(), PositionLines(2));
-  EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
+  EXPECT_FALSE(Exists(video.restore_file));
 }
 
 TEST(TheRewrite, writesNothingWhenTheFileChangedAfterTheScan) {
@@ -168,40 +170,36 @@ TEST(TheRewrite, writesNothingWhenTheFileChangedAfterTheScan) {
   };
   for (const auto& [what, change] : cases) {
     SCOPED_TRACE(what);
-    TempDir dir;
-    const std::string path = dir.File("movie.m2v");
-    const Bytes before = VideoWithHeaders(2);
-    WriteFile(path, before);
+    const SmallVideo video(2);
+    const std::string& path = video.path;
+    const Bytes& before = video.before;
     FakeMainWindow form;
     const ScanResult scan = ScanSequenceHeaders(form, path);
     change(path, before);
     const Bytes changed = ReadFile(path);
     EXPECT_THROW(RewriteFrameRate(form, scan), Error);
     EXPECT_EQ(ReadFile(path), changed);
-    EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
+    EXPECT_FALSE(Exists(video.restore_file));
     EXPECT_TRUE(form.messages.empty());
   }
 }
 
 TEST(TheRewrite, keepsAnExistingRestoreFileAndSaysSoAfterTheWrites) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  WriteFile(path, VideoWithHeaders(2));
-  WriteText(dir.File("movie(fps).ini"), "99\r\n1\r\n");  // from another video, movie.mpv
+  const SmallVideo video(2);
+  WriteText(video.restore_file, "99\r\n1\r\n");  // from another video, movie.mpv
   FakeMainWindow form;
-  EXPECT_EQ(ChangeFrameRate(form, path), ChangeOutcome::kConverted);
-  EXPECT_EQ(GetBytes(path, 107, 1), Bytes{0x31});
-  EXPECT_EQ(ReadText(dir.File("movie(fps).ini")), "99\r\n1\r\n");
+  EXPECT_EQ(ChangeFrameRate(form, video.path), ChangeOutcome::kConverted);
+  EXPECT_EQ(GetBytes(video.path, 107, 1), Bytes{0x31});
+  EXPECT_EQ(ReadText(video.restore_file), "99\r\n1\r\n");
   EXPECT_EQ(form.messages, (std::vector<std::string>{"復元ファイルは存在します", kFinished}));
   EXPECT_EQ(form.panels[0], kConverted);
 }
 
 TEST(TheRewrite, leavesTheVideoByteIdenticalWhenNoRestoreFileCanBeMade) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  const Bytes before = VideoWithHeaders(2);
-  WriteFile(path, before);
-  std::filesystem::create_directory(dir.File("movie(fps).ini"));  // a folder takes the name
+  const SmallVideo video(2);
+  const std::string& path = video.path;
+  const Bytes& before = video.before;
+  std::filesystem::create_directory(video.restore_file);  // a folder takes the name
   FakeMainWindow form;
   try {
     ChangeFrameRate(form, path);
@@ -219,15 +217,14 @@ TEST(TheRewrite, leavesTheVideoByteIdenticalWhenNoRestoreFileCanBeMade) {
 }
 
 TEST(TheRewrite, writesNothingWhenTheOldByteFindsNoRoomInTheList) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  const Bytes before = VideoWithHeaders(2);
-  WriteFile(path, before);
+  const SmallVideo video(2);
+  const std::string& path = video.path;
+  const Bytes& before = video.before;
   FakeMainWindow form;
   form.offsets = OffsetList(2);
   EXPECT_THROW(ChangeFrameRate(form, path), Error);
   EXPECT_EQ(ReadFile(path), before);
-  EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
+  EXPECT_FALSE(Exists(video.restore_file));
 }
 
 TEST(TheRewrite, opensNothingForWritingWhenNoHeaderWasFound) {
@@ -247,15 +244,14 @@ TEST(TheRewrite, opensNothingForWritingWhenNoHeaderWasFound) {
 }
 
 TEST(TheRewrite, refusesToRunWithoutAChosenRate) {
-  TempDir dir;
-  const std::string path = dir.File("movie.m2v");
-  const Bytes before = VideoWithHeaders(1);
-  WriteFile(path, before);
+  const SmallVideo video(1);
+  const std::string& path = video.path;
+  const Bytes& before = video.before;
   FakeMainWindow form;
   form.checked_rates = {};
   EXPECT_THROW(ChangeFrameRate(form, path), Error);
   EXPECT_EQ(ReadFile(path), before);
-  EXPECT_FALSE(Exists(dir.File("movie(fps).ini")));
+  EXPECT_FALSE(Exists(video.restore_file));
 }
 
 }  // namespace

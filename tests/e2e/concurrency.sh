@@ -7,8 +7,6 @@ TOLVA_CLI=$1
 FIXTURES=$2
 source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 original=$FIXTURES/mpeg2_720x480_2997_16x9.m2v
 video=$work/movie.m2v
 

@@ -7,9 +7,6 @@ set -uo pipefail
 TOLVA_CLI=$1
 source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 # 200,000 records of 64 bytes: a 16:9, 29.97 fps sequence header and 56 bytes of payload.
 printf '\x00\x00\x01\xb3\x2d\x01\xe0\x34' >"$work/record"
 head -c 56 /dev/zero | tr '\0' 'U' >>"$work/record"

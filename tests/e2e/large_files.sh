@@ -8,9 +8,6 @@ TOLVA_CLI=$1
 FIXTURES=$2
 source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 # The first sequence header of the MPEG-2 fixture with the bytes after it: 16:9, 29.97 fps.
 source_stream="$FIXTURES/mpeg2_720x480_2997_16x9.m2v"
 expect_eq "fixture starts with its sequence header" 000001b3 "$(start_code_before "$source_stream" 7)"

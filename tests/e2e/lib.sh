@@ -3,6 +3,10 @@
 failures=0
 checks=0
 
+# A folder of the test's own, removed when it ends.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))

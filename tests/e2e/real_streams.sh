@@ -9,9 +9,6 @@ FIXTURES=$2
 source "$(dirname "$0")/lib.sh"
 command -v ffprobe >/dev/null || { echo "ffprobe is missing (Debian package ffmpeg)" >&2; exit 1; }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 rate_names=(_ 23.976 24 25 29.97 30 50 59.94)
 rate_fractions=(_ 24000/1001 24/1 25/1 30000/1001 30/1 50/1 60000/1001)
 display_names=(_ 23.976fps 24fps 25fps 29.97fps 30fps 50fps 59.94fps)
