@@ -1,5 +1,6 @@
 #include "rewrite/restore.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "rewrite/main_window_operations.h"
 #include "rewrite/restore_file.h"
 #include "rewrite/restore_reader.h"
+#include "rewrite/sequence_scan.h"
 
 namespace tolva {
 
@@ -25,6 +27,18 @@ std::string NoRestoreFileMessage(const std::string& restore_path) {
 // A restore file edited by hand, or meant for another video, must not write outside this one.
 Error PositionOutsideFile(const std::string& line) {
   return Error("'" + line + "' はファイルの範囲外の位置です");
+}
+
+// Nor may it write into picture data: movie.m2v and movie.mpv share one restore file, and the
+// positions of one are no headers in the other. Every position must be byte 7 of a header.
+Error PositionNotInHeader(const std::string& line) {
+  return Error("'" + line + "' はシーケンスヘッダの位置ではありません");
+}
+
+bool IsRateByteOfHeader(const platform::ExclusiveFile& video, uint64_t position) {
+  if (position < kRateByte) return false;
+  std::array<uint8_t, kStartCode.size()> bytes{};
+  return video.ReadAt(position - kRateByte, bytes) == bytes.size() && bytes == kStartCode;
 }
 
 }  // namespace
@@ -54,6 +68,9 @@ RestoreOutcome RestoreFrameRate(MainWindowOperations& form) {
   while (const std::optional<int64_t> position = reader.NextPosition()) {
     if (*position < 0 || static_cast<uint64_t>(*position) >= video_size) {
       throw PositionOutsideFile(reader.LastLine());
+    }
+    if (!IsRateByteOfHeader(video, static_cast<uint64_t>(*position))) {
+      throw PositionNotInHeader(reader.LastLine());
     }
     // A failed write leaves that byte as it was; the others are still restored.
     video.WriteByteAt(static_cast<uint64_t>(*position), old_byte);

@@ -13,8 +13,8 @@ enum class RestoreOutcome {
 
 // Restores the current file. Raises FileOpenError when the video cannot be opened for writing,
 // IoError when the restore file cannot be read or its first line is not a number, and an Error
-// naming the line when a position line is not an integer or lies outside the video; the lines
-// before it stay restored.
+// naming the line when a position line is not an integer, lies outside the video or is not
+// byte 7 of a sequence header there; the lines before it stay restored.
 RestoreOutcome RestoreFrameRate(MainWindowOperations& form);
 
 }  // namespace tolva

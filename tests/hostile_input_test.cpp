@@ -134,7 +134,10 @@ TEST(AHostileRestoreFile, neverWritesOutsideTheVideoNorRunsOutOfMemory) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     const std::string video = dir.File("movie.m2v");
-    WriteFile(video, Bytes(1000, 0x00));
+    Bytes original(1000, 0x00);
+    const Bytes header = SequenceHeader(4, 3);  // its byte 7, 0x34, at position 7
+    std::copy(header.begin(), header.end(), original.begin());
+    WriteFile(video, original);
     c.write(dir.File("movie(fps).ini"));
     FakeMainWindow form;
     form.current_path = video;
@@ -147,7 +150,7 @@ TEST(AHostileRestoreFile, neverWritesOutsideTheVideoNorRunsOutOfMemory) {
     }
     EXPECT_LT(PeakKib() - peak_before, 64 * 1024);  // bounded, whatever the file holds
     EXPECT_EQ(SizeOf(video), 1000u);
-    Bytes expected(1000, 0x00);
+    Bytes expected = original;
     for (const auto& [position, value] : c.bytes) expected[position] = value;
     EXPECT_EQ(ReadFile(video), expected);
   }

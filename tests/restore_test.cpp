@@ -16,7 +16,8 @@ namespace {
 constexpr char kRestoring[] = "復元中";
 constexpr char kRestored[] = "復元終了";
 
-// A 1000-byte video of noise beside its restore file.
+// A 1000-byte video of noise with headers whose byte 7 is at 7, 907 and 999, beside its
+// restore file.
 struct RestoreSetup {
   TempDir dir;
   std::string video = dir.File("movie.m2v");
@@ -26,6 +27,10 @@ struct RestoreSetup {
 
   explicit RestoreSetup(const std::string& restore_text) {
     for (int i = 0; i < 1000; ++i) before.push_back(static_cast<uint8_t>(i * 7));
+    for (size_t at : {0, 900, 992}) {
+      const Bytes header = SequenceHeader(4, 3);
+      std::copy(header.begin(), header.end(), before.begin() + static_cast<long>(at));
+    }
     WriteFile(video, before);
     WriteText(restore, restore_text);
     form.current_path = video;
@@ -79,6 +84,14 @@ TEST(TheRestore, stopsAtABadLineWithTheLinesBeforeItRestored) {
        {{7, 0x14}},
        "'1000' はファイルの範囲外の位置です"},
       {"negative", "20\r\n7\r\n-1\r\n", {{7, 0x14}}, "'-1' はファイルの範囲外の位置です"},
+      {"not in a header",
+       "20\r\n7\r\n500\r\n907\r\n",
+       {{7, 0x14}},
+       "'500' はシーケンスヘッダの位置ではありません"},
+      {"before any header could end",
+       "20\r\n3\r\n",
+       {},
+       "'3' はシーケンスヘッダの位置ではありません"},
       {"all bits set",
        "20\r\n$FFFFFFFFFFFFFFFF\r\n",
        {},
