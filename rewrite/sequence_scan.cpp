@@ -1,7 +1,6 @@
 #include "rewrite/sequence_scan.h"
 
 #include <cstring>
-#include <vector>
 
 #include "platform/exclusive_file.h"
 #include "platform/large_buffer.h"
