@@ -38,7 +38,7 @@ constexpr uint64_t kHeaderSpacing = 512 * 1024;
 const std::vector<uint8_t> kHeader = {0x00, 0x00, 0x01, 0xB3, 0x2D, 0x01, 0xE0, 0x34};
 
 // A window that shows nothing and answers the options of a conversion to 23.976 fps.
-class NullWindow : public tolva::MainWindowOperations {
+class NullWindow : public tolva::OffsetListWindow {
  public:
   explicit NullWindow(std::string path = {}) : path_(std::move(path)) {}
   void SetPanelText(int, const std::string&) override {}
@@ -48,12 +48,6 @@ class NullWindow : public tolva::MainWindowOperations {
   bool IsRateChecked(int code) const override { return code == 1; }
   bool IsCheckOnly() const override { return false; }
   std::string CurrentPath() const override { return path_; }
-  void ClearOffsetList() override { list.Clear(); }
-  void AddOffsetLine(const std::string& line) override { list.Add(line); }
-  int OffsetLineCount() const override { return list.Count(); }
-  std::string GetOffsetLine(int index) const override { return list.Get(index); }
-  void InsertOffsetLine(int index, const std::string& line) override { list.Insert(index, line); }
-  tolva::OffsetList list;
 
  private:
   std::string path_;
@@ -171,7 +165,7 @@ void HugePageRead(const std::string& path) {
 size_t Scan(const std::string& path) {
   NullWindow window;
   if (tolva::ChangeFrameRate(window, path) != tolva::ChangeOutcome::kReadOnly) std::abort();
-  return static_cast<size_t>(window.list.Count());
+  return static_cast<size_t>(window.offsets.Count());
 }
 
 void Print(const char* what, double seconds, const std::string& detail) {
@@ -255,7 +249,7 @@ int main(int argc, char** argv) {
   }
   const double rewrite = Median(rewrites);
   tolva::OffsetList positions;  // as listed, without line 0, the old byte
-  for (int i = 1; i < window.list.Count(); ++i) positions.Add(window.list.Get(i));
+  for (int i = 1; i < window.offsets.Count(); ++i) positions.Add(window.offsets.Get(i));
   const double restore = MedianSeconds(options.runs, [&] { tolva::RestoreFrameRate(window); });
   // The floor under both: the same single-byte writes with nothing around them.
   const double floor = MedianSeconds(options.runs, [&] {

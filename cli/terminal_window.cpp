@@ -28,7 +28,7 @@ void TerminalWindow::BeginFile(const std::string& path) {
   panels_[0].clear();
   panels_[1].clear();
   progress_ = -1;
-  offsets_.Clear();
+  offsets.Clear();
 }
 
 void TerminalWindow::EndFile() { ClearProgressLine(); }

@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <string>
 
-#include "rewrite/main_window_operations.h"
 #include "rewrite/offset_list.h"
 
 namespace tolva::cli {
 
-class TerminalWindow : public MainWindowOperations {
+class TerminalWindow : public OffsetListWindow {
  public:
   struct Settings {
     int rate_code = 0;        // the "radio button" that is checked
@@ -37,13 +36,6 @@ class TerminalWindow : public MainWindowOperations {
   bool IsRateChecked(int code) const override { return code == settings_.rate_code; }
   bool IsCheckOnly() const override { return settings_.check_only; }
   std::string CurrentPath() const override { return path_; }
-  void ClearOffsetList() override { offsets_.Clear(); }
-  void AddOffsetLine(const std::string& line) override { offsets_.Add(line); }
-  int OffsetLineCount() const override { return offsets_.Count(); }
-  std::string GetOffsetLine(int index) const override { return offsets_.Get(index); }
-  void InsertOffsetLine(int index, const std::string& line) override {
-    offsets_.Insert(index, line);
-  }
 
  private:
   void PrintLine(std::FILE* stream, const std::string& text);
@@ -56,7 +48,6 @@ class TerminalWindow : public MainWindowOperations {
   std::string panels_[2];
   int progress_ = -1;
   bool progress_drawn_ = false;
-  OffsetList offsets_;
 };
 
 }  // namespace tolva::cli

@@ -61,11 +61,6 @@ int MappedCode(int err) {
 }
 }  // namespace
 
-int IoCodeFromErrno(int err) {
-  const int mapped = MappedCode(err);
-  return mapped != 0 ? mapped : err;
-}
-
 IoError IoErrorFromErrno(int err) {
   const int mapped = MappedCode(err);
   return mapped != 0 ? IoError(mapped) : IoError(err, GenericIoMessage(err));

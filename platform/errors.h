@@ -47,12 +47,9 @@ inline constexpr int kIoInvalidNumber = 106;
 
 std::string IoErrorMessage(int code);
 
-// Maps an errno value onto an I/O error code: the common failures onto 2 to 5,
-// anything else passes through as its own number.
-int IoCodeFromErrno(int err);
-
-// The I/O error of a failed system call. An errno that passes through keeps the generic
-// "I/O エラー (n)" text even where its number equals one of the program's own codes.
+// The I/O error of a failed system call: file not found, path not found, too many open files and
+// access denied become codes 2 to 5; any other errno keeps its own number and the generic
+// "I/O エラー (n)" text, even where that number equals one of the program's own codes.
 IoError IoErrorFromErrno(int err);
 
 }  // namespace tolva

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "rewrite/main_window_operations.h"
+
 namespace tolva {
 
 // 16,777,216 lines: ample for any real video (a header every few hundred kilobytes), and at most
@@ -25,6 +27,21 @@ class OffsetList {
   void RequireRoom() const;
   int capacity_;
   std::vector<std::string> lines_;
+};
+
+// The offset-list operations of MainWindowOperations for a window that holds its list as an
+// OffsetList; the rest is the window's own.
+class OffsetListWindow : public MainWindowOperations {
+ public:
+  void ClearOffsetList() override { offsets.Clear(); }
+  void AddOffsetLine(const std::string& line) override { offsets.Add(line); }
+  int OffsetLineCount() const override { return offsets.Count(); }
+  std::string GetOffsetLine(int index) const override { return offsets.Get(index); }
+  void InsertOffsetLine(int index, const std::string& line) override {
+    offsets.Insert(index, line);
+  }
+
+  OffsetList offsets;
 };
 
 }  // namespace tolva

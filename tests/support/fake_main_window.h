@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "rewrite/main_window_operations.h"
 #include "rewrite/offset_list.h"
 
 namespace tolva::test {
 
-class FakeMainWindow : public MainWindowOperations {
+class FakeMainWindow : public OffsetListWindow {
  public:
   // Options, as a user set them.
   std::set<int> checked_rates = {1};
@@ -26,7 +25,6 @@ class FakeMainWindow : public MainWindowOperations {
   std::vector<std::string> messages;
   std::vector<std::string> panel0_log;  // every text panel 0 was given, in order
   int pumps = 0;
-  OffsetList offsets;
 
   // Runs inside ProcessMessages, as a user's action would.
   std::function<void(FakeMainWindow&)> on_pump;
@@ -41,13 +39,6 @@ class FakeMainWindow : public MainWindowOperations {
   bool IsRateChecked(int code) const override { return checked_rates.count(code) != 0; }
   bool IsCheckOnly() const override { return check_only; }
   std::string CurrentPath() const override { return current_path; }
-  void ClearOffsetList() override { offsets.Clear(); }
-  void AddOffsetLine(const std::string& line) override { offsets.Add(line); }
-  int OffsetLineCount() const override { return offsets.Count(); }
-  std::string GetOffsetLine(int index) const override { return offsets.Get(index); }
-  void InsertOffsetLine(int index, const std::string& line) override {
-    offsets.Insert(index, line);
-  }
 };
 
 }  // namespace tolva::test
