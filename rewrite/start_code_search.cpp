@@ -1,5 +1,6 @@
 #include "rewrite/start_code_search.h"
 
+#include <initializer_list>
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -35,71 +36,58 @@ size_t FirstInMask(const uint8_t* data, size_t base, Mask mask) {
 
 #ifdef TOLVA_X86
 
-constexpr size_t kBlock = 64;  // window positions per mask
-
 // The vector versions compare bytes 2 and 3 of every window with 01 B3, a pair that is rare in
 // video data, and check bytes 0 and 1 only where both match.
 
-// Bit i set where position j + i holds 01 B3 at its bytes 2 and 3.
-__attribute__((target("avx512bw"))) inline __mmask64 BlockMask512(const uint8_t* data, size_t j) {
-  const __m512i ones = _mm512_set1_epi8(0x01);
-  const __m512i b3s = _mm512_set1_epi8(static_cast<char>(0xB3));
-  return _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(data + j + 3), b3s) &
-         _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(data + j + 2), ones);
+constexpr size_t kBlock = 64;          // window positions per 64-bit mask
+constexpr size_t kRound = 4 * kBlock;  // window positions tested with one branch
+
+// The first window at or after `from` whose byte 2 starts a cache line. From there on the loads
+// of bytes 2 are aligned, and only the loads of bytes 3 can straddle two lines.
+size_t FirstAlignedWindow(const uint8_t* data, size_t from) {
+  const auto byte2 = reinterpret_cast<uintptr_t>(data + from + 2);
+  return from + ((kBlock - byte2 % kBlock) % kBlock);
 }
 
-// The same for 32 positions, as a vector of 0xFF where they match.
+// 0xFF at i where window j + i holds 01 B3 at its bytes 2 and 3; data + j + 2 is 32-byte aligned.
 __attribute__((target("avx2"))) inline __m256i Hits256(const uint8_t* data, size_t j) {
   const __m256i ones = _mm256_set1_epi8(0x01);
   const __m256i b3s = _mm256_set1_epi8(static_cast<char>(0xB3));
-  const auto* at3 = reinterpret_cast<const __m256i*>(data + j + 3);
   const auto* at2 = reinterpret_cast<const __m256i*>(data + j + 2);
-  return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(at3), b3s),
-                          _mm256_cmpeq_epi8(_mm256_loadu_si256(at2), ones));
+  const auto* at3 = reinterpret_cast<const __m256i*>(data + j + 3);
+  return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_load_si256(at2), ones),
+                          _mm256_cmpeq_epi8(_mm256_loadu_si256(at3), b3s));
 }
 
-__attribute__((target("avx2"))) inline uint64_t Mask256(__m256i hits) {
-  return static_cast<uint32_t>(_mm256_movemask_epi8(hits));
-}
-
-__attribute__((target("avx512bw"))) size_t NextAvx512(const uint8_t* data, size_t from,
-                                                      size_t last) {
-  size_t j = from;
-  // Four blocks a round: one branch for 256 positions.
-  for (; last >= j && last - j >= 4 * kBlock - 1; j += 4 * kBlock) {
-    const __mmask64 m0 = BlockMask512(data, j);
-    const __mmask64 m1 = BlockMask512(data, j + kBlock);
-    const __mmask64 m2 = BlockMask512(data, j + 2 * kBlock);
-    const __mmask64 m3 = BlockMask512(data, j + 3 * kBlock);
-    if ((m0 | m1 | m2 | m3) == 0) continue;
-    for (const auto& [mask, base] :
-         {std::pair{m0, j}, std::pair{m1, j + kBlock}, std::pair{m2, j + 2 * kBlock},
-          std::pair{m3, j + 3 * kBlock}}) {
-      const size_t found = FirstInMask(data, base, mask);
-      if (found != kNoStartCode) return found;
-    }
-  }
-  for (; last >= j && last - j >= kBlock - 1; j += kBlock) {
-    const size_t found = FirstInMask(data, j, BlockMask512(data, j));
-    if (found != kNoStartCode) return found;
-  }
-  return PlainFrom(data, j, last);
+// Bit i set where window j + i holds 01 B3 at its bytes 2 and 3.
+__attribute__((target("avx2"))) inline uint64_t Mask64(__m256i low, __m256i high) {
+  return static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
+         (uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(high))} << 32);
 }
 
 __attribute__((target("avx2"))) size_t NextAvx2(const uint8_t* data, size_t from, size_t last) {
-  size_t j = from;
-  // 128 positions a round, tested with one branch; masks are made only where something matched.
-  for (; last >= j && last - j >= 2 * kBlock - 1; j += 2 * kBlock) {
-    const __m256i h0 = Hits256(data, j);
-    const __m256i h1 = Hits256(data, j + 32);
-    const __m256i h2 = Hits256(data, j + 64);
-    const __m256i h3 = Hits256(data, j + 96);
-    const __m256i any = _mm256_or_si256(_mm256_or_si256(h0, h1), _mm256_or_si256(h2, h3));
-    if (_mm256_testz_si256(any, any)) continue;
-    size_t found = FirstInMask(data, j, Mask256(h0) | (Mask256(h1) << 32));
-    if (found == kNoStartCode)
-      found = FirstInMask(data, j + kBlock, Mask256(h2) | (Mask256(h3) << 32));
+  size_t j = FirstAlignedWindow(data, from);
+  if (j > last) return PlainFrom(data, from, last);
+  if (j > from) {
+    const size_t found = PlainFrom(data, from, j - 1);
     if (found != kNoStartCode) return found;
+  }
+  for (; last >= j && last - j >= kRound - 1; j += kRound) {
+    // Written out rather than looped: held in registers, not spilled to an array.
+    const __m256i h0 = Hits256(data, j), h1 = Hits256(data, j + 32);
+    const __m256i h2 = Hits256(data, j + 64), h3 = Hits256(data, j + 96);
+    const __m256i h4 = Hits256(data, j + 128), h5 = Hits256(data, j + 160);
+    const __m256i h6 = Hits256(data, j + 192), h7 = Hits256(data, j + 224);
+    const __m256i any =
+        _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(h0, h1), _mm256_or_si256(h2, h3)),
+                        _mm256_or_si256(_mm256_or_si256(h4, h5), _mm256_or_si256(h6, h7)));
+    if (_mm256_testz_si256(any, any)) continue;
+    for (const auto& [mask, base] :
+         {std::pair{Mask64(h0, h1), j}, std::pair{Mask64(h2, h3), j + 64},
+          std::pair{Mask64(h4, h5), j + 128}, std::pair{Mask64(h6, h7), j + 192}}) {
+      const size_t found = FirstInMask(data, base, mask);
+      if (found != kNoStartCode) return found;
+    }
   }
   return PlainFrom(data, j, last);
 }
@@ -125,8 +113,6 @@ using SearchFunction = size_t (*)(const uint8_t*, size_t, size_t);
 SearchFunction FunctionOf(StartCodeKernel kernel) {
   switch (kernel) {
 #ifdef TOLVA_X86
-    case StartCodeKernel::kAvx512:
-      return NextAvx512;
     case StartCodeKernel::kAvx2:
       return NextAvx2;
     case StartCodeKernel::kSse2:
@@ -138,8 +124,7 @@ SearchFunction FunctionOf(StartCodeKernel kernel) {
 }
 
 StartCodeKernel BestKernel() {
-  for (StartCodeKernel kernel :
-       {StartCodeKernel::kAvx512, StartCodeKernel::kAvx2, StartCodeKernel::kSse2}) {
+  for (StartCodeKernel kernel : {StartCodeKernel::kAvx2, StartCodeKernel::kSse2}) {
     if (IsKernelSupported(kernel)) return kernel;
   }
   return StartCodeKernel::kPlain;
@@ -151,8 +136,6 @@ bool IsKernelSupported(StartCodeKernel kernel) {
 #ifdef TOLVA_X86
   __builtin_cpu_init();
   switch (kernel) {
-    case StartCodeKernel::kAvx512:
-      return __builtin_cpu_supports("avx512bw");
     case StartCodeKernel::kAvx2:
       return __builtin_cpu_supports("avx2");
     default:
