@@ -58,7 +58,7 @@ class NullWindow : public tolva::OffsetListWindow {
 struct Options {
   std::string file;
   uint64_t size_mib = 1024;
-  int runs = 5;
+  int runs = 11;
   int positions = 100000;
 };
 
