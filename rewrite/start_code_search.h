@@ -10,8 +10,8 @@ inline constexpr size_t kNoStartCode = SIZE_MAX;
 
 // The first j in [from, last] where data[j..j+3] is 00 00 01 B3, or kNoStartCode.
 // data[j..j+7] must be readable for every j up to `last`. Uses AVX2 where the processor has it,
-// else SSE2, chosen once at run time. (AVX-512 measured slower than AVX2 here: the search is
-// bound by loads, and 512-bit operations are split in two on some processors.)
+// else SSE2, chosen once at run time. There is no AVX-512 version: the search is bound by loads,
+// and on processors that execute 512-bit operations in two halves it measured slower than AVX2.
 size_t NextStartCode(const uint8_t* data, size_t from, size_t last);
 
 // The implementations NextStartCode chooses from, so that each can be tested on any processor
