@@ -156,10 +156,9 @@ double MedianSeconds(int runs, const std::function<void()>& run) {
   return Median(seconds);
 }
 
-// The read a scan cannot avoid: every pass's bytes, into one reused buffer.
-template <typename Buffer, typename Use = void (*)(std::span<const uint8_t>)>
-void PlainReadInto(
-    const std::string& path, Buffer& buffer, Use use = [](std::span<const uint8_t>) {}) {
+// The read a scan cannot avoid: every pass's bytes, into one reused buffer; use(bytes) after each.
+template <typename Buffer, typename Use>
+void PlainReadInto(const std::string& path, Buffer& buffer, Use use) {
   auto file =
       tolva::platform::ExclusiveFile::Open(path, tolva::platform::ExclusiveFile::Access::kRead);
   const uint64_t size = file.Size();
@@ -172,12 +171,12 @@ void PlainReadInto(
 
 void PlainRead(const std::string& path) {
   std::vector<uint8_t> buffer(kChunkSize + kOverlap);
-  PlainReadInto(path, buffer);
+  PlainReadInto(path, buffer, [](std::span<const uint8_t>) {});
 }
 
 void HugePageRead(const std::string& path) {
   tolva::platform::LargeBuffer buffer(kChunkSize + kOverlap);
-  PlainReadInto(path, buffer);
+  PlainReadInto(path, buffer, [](std::span<const uint8_t>) {});
 }
 
 // The read, then one pass over each buffer that only ORs its bytes together: what looking at

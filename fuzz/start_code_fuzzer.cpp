@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   const size_t last = (size_t{input[0]} << 8 | input[1]) % (size + 16);
   const std::vector<uint8_t> bytes(input + 2, input + size);
   const std::vector<size_t> expected = Reference(bytes.data(), bytes.size(), last);
-  for (auto kernel : {tolva::StartCodeKernel::kPlain, tolva::StartCodeKernel::kSse2,
-                      tolva::StartCodeKernel::kAvx2}) {
+  for (tolva::StartCodeKernel kernel : tolva::kStartCodeKernels) {
     if (!tolva::IsKernelSupported(kernel)) continue;
     if (Search(kernel, bytes.data(), bytes.size(), last) != expected) std::abort();
   }

@@ -124,7 +124,7 @@ SearchFunction FunctionOf(StartCodeKernel kernel) {
 }
 
 StartCodeKernel BestKernel() {
-  for (StartCodeKernel kernel : {StartCodeKernel::kAvx2, StartCodeKernel::kSse2}) {
+  for (StartCodeKernel kernel : kStartCodeKernels) {
     if (IsKernelSupported(kernel)) return kernel;
   }
   return StartCodeKernel::kPlain;

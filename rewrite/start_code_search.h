@@ -1,6 +1,7 @@
 // Finding the sequence-header start code 00 00 01 B3 in a buffer at memory speed.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -17,6 +18,9 @@ size_t NextStartCode(const uint8_t* data, size_t from, size_t last);
 // The implementations NextStartCode chooses from, so that each can be tested on any processor
 // that runs it.
 enum class StartCodeKernel { kPlain, kSse2, kAvx2 };
+// Every implementation, fastest first: NextStartCode uses the first one the processor supports.
+inline constexpr std::array<StartCodeKernel, 3> kStartCodeKernels = {
+    StartCodeKernel::kAvx2, StartCodeKernel::kSse2, StartCodeKernel::kPlain};
 bool IsKernelSupported(StartCodeKernel kernel);
 size_t NextStartCodeWith(StartCodeKernel kernel, const uint8_t* data, size_t from, size_t last);
 

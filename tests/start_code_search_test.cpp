@@ -62,7 +62,7 @@ Bytes AdversarialBytes(std::mt19937& random, size_t size) {
 
 std::vector<StartCodeKernel> SupportedKernels() {
   std::vector<StartCodeKernel> kernels;
-  for (auto kernel : {StartCodeKernel::kPlain, StartCodeKernel::kSse2, StartCodeKernel::kAvx2}) {
+  for (StartCodeKernel kernel : kStartCodeKernels) {
     if (IsKernelSupported(kernel)) kernels.push_back(kernel);
   }
   return kernels;
@@ -77,8 +77,8 @@ TEST(EveryStartCodeKernel, agreesWithTheOneWindowAtATimeReference) {
     const Bytes bytes = AdversarialBytes(random, size);
     const size_t last = random() % 4 == 0 ? SIZE_MAX : random() % (size + 8);
     const std::vector<size_t> expected = ReferenceStartCodes(bytes, last);
+    const size_t shift = static_cast<size_t>(round) % 64;
     for (StartCodeKernel kernel : kernels) {
-      const size_t shift = static_cast<size_t>(round) % 64;
       ASSERT_EQ(KernelStartCodes(kernel, bytes, last, shift), expected)
           << "kernel " << static_cast<int>(kernel) << ", size " << size << ", last " << last
           << ", shift " << shift;
